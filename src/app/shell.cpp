@@ -1,0 +1,111 @@
+#include "app/shell.h"
+
+#include "app/event_log.h"
+#include "app/ids.h"
+
+namespace orlant {
+
+Shell::Shell(Services services)
+    : services_(services), window_(services.window), strip_(services.window) {}
+
+Shell::~Shell() { teardown(); }
+
+const std::vector<Shell::Route>& Shell::commandTable() {
+    static const std::vector<Route> table = {
+        {ID_CANCEL, &Shell::endProgram},
+        {ID_CLEAR_LOG, &Shell::clearLog},
+        {ID_SEND_CODE19, nullptr},
+        {ID_NLEC_SEND_OR_HALT, nullptr},
+        {ID_RAW_TRACE, &Shell::toggleRawTrace},
+        {ID_SAVE_LOG, &Shell::saveAllLines},
+        {ID_SAVE_SELECTED, &Shell::saveSelectedLines},
+        {ID_COM1, nullptr},
+        {ID_COM2, nullptr},
+        {ID_COM3, nullptr},
+        {ID_COM4, nullptr},
+        {ID_ERASE_FLASH, nullptr},
+        {ID_STREAM_38400, nullptr},
+        {ID_NEXT, nullptr},
+        {ID_BACK, nullptr},
+        {ID_NLEC_RECEIVE, nullptr},
+        {ID_BOOTLOADER_DOWNLOAD, nullptr},
+        {ID_SEND_BITMAP, nullptr},
+        {ID_RECEIVE_SETTINGS, nullptr},
+        {ID_SEND_SETTINGS, nullptr},
+        {ID_RECEIVE_PROGRAM, nullptr},
+        {ID_SEND_PROGRAM, nullptr},
+        {ID_CLOSE, &Shell::endProgram},
+    };
+    return table;
+}
+
+void Shell::start() {
+    if (started_) return;
+    started_ = true;
+    window_.setTitle(WindowTitle);
+    window_.setStatus("");
+
+    Rect client = window_.clientRect();
+    state_.InitialClientWidth = client.width();
+    state_.InitialClientHeight = client.height();
+    Rect list = window_.controlRect(ID_LOG_LIST);
+    state_.logReferenceWidth = list.width();
+    state_.logReferenceHeight = list.height();
+
+    window_.startTimer(100);
+    state_.guide.step = STEP_CONNECT_CABLE;
+}
+
+void Shell::teardown() {
+    if (!started_ || tornDown_) return;
+    tornDown_ = true;
+    state_.ReceiveStopRequested = 1;
+}
+
+void Shell::onPaint() {}
+
+void Shell::onSize(int kind, int width, int height) {
+    if (kind != SIZE_RESTORED && kind != SIZE_MAXIMIZED) return;
+    window_.resizeControl(ID_LOG_LIST, width - state_.InitialClientWidth + state_.logReferenceWidth,
+                          height - state_.InitialClientHeight + state_.logReferenceHeight);
+}
+
+void Shell::onTimer() {}
+
+void Shell::onCommand(int id) {
+    for (const Route& route : commandTable()) {
+        if (route.id != id) continue;
+        if (route.action != nullptr) (this->*route.action)();
+        return;
+    }
+}
+
+void Shell::onMessage(const PostedMessage& message) {
+    switch (message.id) {
+    case MSG_FRAME_RECEIVED:
+        break;
+    case MSG_RAW_DONE:
+        strip_.destroy();
+        window_.beep();
+        state_.guide.step = STEP_FINISHING;
+        window_.invalidate(false);
+        break;
+    case MSG_CLEAR_LOG:
+        window_.logReset();
+        break;
+    default:
+        break;
+    }
+}
+
+void Shell::endProgram() { window_.endProgram(0); }
+
+void Shell::clearLog() { window_.post(PostedMessage{MSG_CLEAR_LOG}); }
+
+void Shell::toggleRawTrace() { state_.RawTraceEnabled = state_.RawTraceEnabled == 0 ? 1 : 0; }
+
+void Shell::saveAllLines() { SaveLog(window_, services_.desktop, false); }
+
+void Shell::saveSelectedLines() { SaveLog(window_, services_.desktop, true); }
+
+}  // namespace orlant

@@ -1,0 +1,66 @@
+// The main window's procedure: start-up, teardown, and the routing of every
+// message and command to the part of the program that owns it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/progress_strip.h"
+#include "platform/clock.h"
+#include "platform/desktop.h"
+#include "platform/window.h"
+
+namespace orlant {
+
+// What the platform gives the core.
+struct Services {
+    Window& window;
+    Clock& clock;
+    Desktop& desktop;
+};
+
+class Shell : public WindowProcedure {
+public:
+    explicit Shell(Services services);
+    ~Shell() override;
+
+    // The window has been created: set it up. Returns when the first page is
+    // painted.
+    void start();
+    // The window is going away: stop what runs, close what is open.
+    void teardown();
+
+    void onPaint() override;
+    void onSize(int kind, int width, int height) override;
+    void onTimer() override;
+    void onCommand(int id) override;
+    void onMessage(const PostedMessage& message) override;
+
+    AppState& state() { return state_; }
+    ProgressStrip& strip() { return strip_; }
+
+    // One row per command id the window answers. A row without an action
+    // belongs to a part of the program not built yet.
+    struct Route {
+        int id;
+        void (Shell::*action)();
+    };
+    static const std::vector<Route>& commandTable();
+
+private:
+    void endProgram();
+    void clearLog();
+    void toggleRawTrace();
+    void saveAllLines();
+    void saveSelectedLines();
+
+    Services services_;
+    Window& window_;
+    AppState state_;
+    ProgressStrip strip_;
+    bool started_ = false;
+    bool tornDown_ = false;
+};
+
+}  // namespace orlant

@@ -1,0 +1,35 @@
+// A clock the test moves. A pause moves it too, at once, so code that
+// waits in simulated time runs without really waiting.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/clock.h"
+
+namespace orlant::test {
+
+class ManualClock : public Clock {
+public:
+    explicit ManualClock(uint32_t start = 0) : now_(start) {}
+    uint32_t tickMs() override { return now_.load(); }
+    void sleepMs(uint32_t ms) override {
+        now_ += ms;
+        std::lock_guard<std::mutex> hold(lock_);
+        sleeps_.push_back(ms);
+    }
+    void advance(uint32_t ms) { now_ += ms; }
+    std::vector<uint32_t> sleeps() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return sleeps_;
+    }
+
+private:
+    std::atomic<uint32_t> now_;
+    std::mutex lock_;
+    std::vector<uint32_t> sleeps_;
+};
+
+}  // namespace orlant::test
