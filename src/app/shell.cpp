@@ -2,11 +2,15 @@
 
 #include "app/event_log.h"
 #include "app/ids.h"
+#include "serial/line_monitor.h"
 
 namespace orlant {
 
 Shell::Shell(Services services)
-    : services_(services), window_(services.window), strip_(services.window) {}
+    : services_(services),
+      window_(services.window),
+      strip_(services.window),
+      pump_(services.window, services.clock, port_, state_) {}
 
 Shell::~Shell() { teardown(); }
 
@@ -19,10 +23,10 @@ const std::vector<Shell::Route>& Shell::commandTable() {
         {ID_RAW_TRACE, &Shell::toggleRawTrace},
         {ID_SAVE_LOG, &Shell::saveAllLines},
         {ID_SAVE_SELECTED, &Shell::saveSelectedLines},
-        {ID_COM1, nullptr},
-        {ID_COM2, nullptr},
-        {ID_COM3, nullptr},
-        {ID_COM4, nullptr},
+        {ID_COM1, &Shell::selectCom1},
+        {ID_COM2, &Shell::selectCom2},
+        {ID_COM3, &Shell::selectCom3},
+        {ID_COM4, &Shell::selectCom4},
         {ID_ERASE_FLASH, nullptr},
         {ID_STREAM_38400, nullptr},
         {ID_NEXT, nullptr},
@@ -52,6 +56,15 @@ void Shell::start() {
     state_.logReferenceWidth = list.width();
     state_.logReferenceHeight = list.height();
 
+    for (int n = 1; n <= 4; ++n) {
+        window_.setToolTip(RadioForPort(n), services_.ports.describe(n));
+    }
+    int32_t n = static_cast<int32_t>(ReadPortId(window_, services_.settings));
+    if (n < 1) n = 1;
+    window_.checkRadio(RadioForPort(n));
+    OpenSelectedPort(portContext(), n);
+    pump_.start();
+
     window_.startTimer(100);
     state_.guide.step = STEP_CONNECT_CABLE;
 }
@@ -60,6 +73,10 @@ void Shell::teardown() {
     if (!started_ || tornDown_) return;
     tornDown_ = true;
     state_.ReceiveStopRequested = 1;
+    // Close at once, but let no thread keep using the device: the receive
+    // thread's wait ends on the close and the thread is joined.
+    if (auto device = port_.take()) device->close();
+    pump_.join();
 }
 
 void Shell::onPaint() {}
@@ -70,7 +87,7 @@ void Shell::onSize(int kind, int width, int height) {
                           height - state_.InitialClientHeight + state_.logReferenceHeight);
 }
 
-void Shell::onTimer() {}
+void Shell::onTimer() { UpdateLineIndicator(window_, port_, state_); }
 
 void Shell::onCommand(int id) {
     for (const Route& route : commandTable()) {
@@ -90,12 +107,20 @@ void Shell::onMessage(const PostedMessage& message) {
         state_.guide.step = STEP_FINISHING;
         window_.invalidate(false);
         break;
+    case MSG_PORT_LOST:
+        DropLostPort(portContext(), static_cast<const SerialDevice*>(message.data.get()));
+        break;
     case MSG_CLEAR_LOG:
         window_.logReset();
         break;
     default:
         break;
     }
+}
+
+void Shell::selectPort(int n) {
+    OpenSelectedPort(portContext(), n);
+    WritePortId(window_, services_.settings, static_cast<uint32_t>(n));
 }
 
 void Shell::endProgram() { window_.endProgram(0); }

@@ -6,10 +6,15 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/port_selection.h"
 #include "app/progress_strip.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
+#include "platform/serial.h"
+#include "platform/settings.h"
 #include "platform/window.h"
+#include "serial/receive_pump.h"
+#include "serial/serial_port.h"
 
 namespace orlant {
 
@@ -18,6 +23,8 @@ struct Services {
     Window& window;
     Clock& clock;
     Desktop& desktop;
+    SerialPorts& ports;
+    SettingsStore& settings;
 };
 
 class Shell : public WindowProcedure {
@@ -39,6 +46,8 @@ public:
 
     AppState& state() { return state_; }
     ProgressStrip& strip() { return strip_; }
+    SerialPort& port() { return port_; }
+    ReceivePump& pump() { return pump_; }
 
     // One row per command id the window answers. A row without an action
     // belongs to a part of the program not built yet.
@@ -54,11 +63,19 @@ private:
     void toggleRawTrace();
     void saveAllLines();
     void saveSelectedLines();
+    void selectCom1() { selectPort(1); }
+    void selectCom2() { selectPort(2); }
+    void selectCom3() { selectPort(3); }
+    void selectCom4() { selectPort(4); }
+    void selectPort(int n);
+    PortContext portContext() { return {window_, services_.clock, services_.ports, port_}; }
 
     Services services_;
     Window& window_;
     AppState state_;
     ProgressStrip strip_;
+    SerialPort port_;
+    ReceivePump pump_;
     bool started_ = false;
     bool tornDown_ = false;
 };

@@ -34,8 +34,8 @@ int FakeWindow::pump() {
     }
 }
 
-bool FakeWindow::pumpUntil(const std::function<bool()>& done) {
-    auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+bool FakeWindow::pumpUntil(const std::function<bool()>& done, int ms) {
+    auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!done()) {
         if (pump() == 0) {
             if (std::chrono::steady_clock::now() > limit) return false;

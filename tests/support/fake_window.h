@@ -34,8 +34,8 @@ public:
     // Runs every queued send and posted message, including those queued
     // while running. Returns how many ran.
     int pump();
-    // Pumps until `done()` holds or about two seconds pass.
-    bool pumpUntil(const std::function<bool()>& done);
+    // Pumps until `done()` holds or `ms` milliseconds pass.
+    bool pumpUntil(const std::function<bool()>& done, int ms = 2000);
     // Delivers onTimer() `ticks` times, pumping after each.
     void tick(int ticks = 1);
     size_t pendingPosts();

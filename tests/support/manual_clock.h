@@ -17,8 +17,20 @@ public:
     uint32_t tickMs() override { return now_.load(); }
     void sleepMs(uint32_t ms) override {
         now_ += ms;
-        std::lock_guard<std::mutex> hold(lock_);
-        sleeps_.push_back(ms);
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            sleeps_.push_back(ms);
+        }
+        if (onSleep) onSleep(ms);
+    }
+    // Runs after each pause, on the pausing thread.
+    std::function<void(uint32_t)> onSleep;
+    // Simulated time passes at once, unless the condition already holds.
+    bool waitFor(std::unique_lock<std::mutex>&, std::condition_variable&, uint32_t ms,
+                 const std::function<bool()>& done) override {
+        if (done()) return true;
+        sleepMs(ms);
+        return done();
     }
     void advance(uint32_t ms) { now_ += ms; }
     std::vector<uint32_t> sleeps() {

@@ -10,6 +10,7 @@
 #include "app/event_log.h"
 #include "platform/posix/posix_desktop.h"
 #include "support/fake_window.h"
+#include "support/shell_fixture.h"
 
 namespace orlant {
 namespace {
@@ -105,15 +106,7 @@ TEST(LogMessage, MirrorsEachLineToTheLogFile) {
     std::filesystem::remove(path);
 }
 
-// A desktop whose temporary files are real but whose viewer only records.
-class RecordingDesktop : public PosixDesktop {
-public:
-    bool openInTextViewer(const std::string& path) override {
-        opened.push_back(path);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
+using test::RecordingDesktop;
 
 class SaveLogTest : public ::testing::Test {
 protected:

@@ -16,6 +16,10 @@ public:
     void sleepMs(uint32_t ms) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     }
+    bool waitFor(std::unique_lock<std::mutex>& lock, std::condition_variable& wake, uint32_t ms,
+                 const std::function<bool()>& done) override {
+        return wake.wait_for(lock, std::chrono::milliseconds(ms), done);
+    }
 };
 }  // namespace
 
