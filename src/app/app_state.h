@@ -21,6 +21,11 @@ struct AppState {
 
     GuideState guide;
     LineState lineState = LINE_PORT_CLOSED;
+
+    // Raised while an image stream or the flash erase runs; at most one runs.
+    std::atomic<int32_t> rawBusy{0};
+    // The size of the image of the latest stream, for the last guide page.
+    int32_t reportedImageSize = 0;
 };
 
 }  // namespace orlant

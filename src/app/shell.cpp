@@ -2,6 +2,10 @@
 
 #include "app/event_log.h"
 #include "app/ids.h"
+#include "guide/flash_erase.h"
+#include "guide/guide_nav.h"
+#include "guide/guide_pages.h"
+#include "guide/image_stream.h"
 #include "serial/line_monitor.h"
 
 namespace orlant {
@@ -27,12 +31,12 @@ const std::vector<Shell::Route>& Shell::commandTable() {
         {ID_COM2, &Shell::selectCom2},
         {ID_COM3, &Shell::selectCom3},
         {ID_COM4, &Shell::selectCom4},
-        {ID_ERASE_FLASH, nullptr},
-        {ID_STREAM_38400, nullptr},
-        {ID_NEXT, nullptr},
-        {ID_BACK, nullptr},
+        {ID_ERASE_FLASH, &Shell::eraseFlash},
+        {ID_STREAM_38400, &Shell::stream38400},
+        {ID_NEXT, &Shell::guideNext},
+        {ID_BACK, &Shell::guideBack},
         {ID_NLEC_RECEIVE, nullptr},
-        {ID_BOOTLOADER_DOWNLOAD, nullptr},
+        {ID_BOOTLOADER_DOWNLOAD, &Shell::downloadBootloader},
         {ID_SEND_BITMAP, nullptr},
         {ID_RECEIVE_SETTINGS, nullptr},
         {ID_SEND_SETTINGS, nullptr},
@@ -67,6 +71,7 @@ void Shell::start() {
 
     window_.startTimer(100);
     state_.guide.step = STEP_CONNECT_CABLE;
+    PaintGuidePage(window_, state_);
 }
 
 void Shell::teardown() {
@@ -77,9 +82,10 @@ void Shell::teardown() {
     // thread's wait ends on the close and the thread is joined.
     if (auto device = port_.take()) device->close();
     pump_.join();
+    raw_.join();
 }
 
-void Shell::onPaint() {}
+void Shell::onPaint() { PaintGuidePage(window_, state_); }
 
 void Shell::onSize(int kind, int width, int height) {
     if (kind != SIZE_RESTORED && kind != SIZE_MAXIMIZED) return;
@@ -87,7 +93,13 @@ void Shell::onSize(int kind, int width, int height) {
                           height - state_.InitialClientHeight + state_.logReferenceHeight);
 }
 
-void Shell::onTimer() { UpdateLineIndicator(window_, port_, state_); }
+void Shell::onTimer() {
+    LineState line = state_.lineState;
+    int32_t step = state_.guide.step;
+    UpdateLineIndicator(window_, port_, state_);
+    // The guide buttons follow the line at once, not at the next repaint.
+    if (line != state_.lineState || step != state_.guide.step) PaintGuidePage(window_, state_);
+}
 
 void Shell::onCommand(int id) {
     for (const Route& route : commandTable()) {
@@ -102,10 +114,8 @@ void Shell::onMessage(const PostedMessage& message) {
     case MSG_FRAME_RECEIVED:
         break;
     case MSG_RAW_DONE:
-        strip_.destroy();
-        window_.beep();
-        state_.guide.step = STEP_FINISHING;
-        window_.invalidate(false);
+        HandleRawDone(window_, state_, strip_, message);
+        PaintGuidePage(window_, state_);
         break;
     case MSG_PORT_LOST:
         DropLostPort(portContext(), static_cast<const SerialDevice*>(message.data.get()));
@@ -121,6 +131,34 @@ void Shell::onMessage(const PostedMessage& message) {
 void Shell::selectPort(int n) {
     OpenSelectedPort(portContext(), n);
     WritePortId(window_, services_.settings, static_cast<uint32_t>(n));
+}
+
+void Shell::eraseFlash() {
+    RawContext context = rawContext();
+    ConfirmFlashErase(context, raw_);
+}
+
+void Shell::stream38400() {
+    RawContext context = rawContext();
+    StartImageDownload(context, raw_, FRAME_BAUD);
+}
+
+void Shell::guideNext() {
+    RawContext context = rawContext();
+    GuideNext(context, raw_);
+}
+
+void Shell::guideBack() {
+    RawContext context = rawContext();
+    GuideBack(context, raw_);
+}
+
+void Shell::downloadBootloader() {
+    BoxAnswer answer = window_.messageBox("Are you sure you want to download the bootloader code?",
+                                          WindowTitle, BoxButtons::YesNo, BoxIcon::Question, true);
+    if (answer != BoxAnswer::Yes) return;
+    RawContext context = rawContext();
+    StartBootloaderDownload(context, raw_);
 }
 
 void Shell::endProgram() { window_.endProgram(0); }

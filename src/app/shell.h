@@ -9,7 +9,9 @@
 #include "app/port_selection.h"
 #include "app/progress_strip.h"
 #include "platform/clock.h"
+#include "guide/raw_operation.h"
 #include "platform/desktop.h"
+#include "platform/resources.h"
 #include "platform/serial.h"
 #include "platform/settings.h"
 #include "platform/window.h"
@@ -25,6 +27,7 @@ struct Services {
     Desktop& desktop;
     SerialPorts& ports;
     SettingsStore& settings;
+    Resources& resources;
 };
 
 class Shell : public WindowProcedure {
@@ -69,6 +72,14 @@ private:
     void selectCom4() { selectPort(4); }
     void selectPort(int n);
     PortContext portContext() { return {window_, services_.clock, services_.ports, port_}; }
+    RawContext rawContext() {
+        return {window_, services_.clock, port_, services_.resources, strip_, state_, pump_};
+    }
+    void eraseFlash();
+    void stream38400();
+    void guideNext();
+    void guideBack();
+    void downloadBootloader();
 
     Services services_;
     Window& window_;
@@ -76,6 +87,7 @@ private:
     ProgressStrip strip_;
     SerialPort port_;
     ReceivePump pump_;
+    RawWorker raw_;
     bool started_ = false;
     bool tornDown_ = false;
 };

@@ -9,6 +9,7 @@
 #include "support/fake_serial.h"
 #include "support/fake_window.h"
 #include "support/manual_clock.h"
+#include "support/memory_resources.h"
 
 namespace orlant::test {
 
@@ -46,8 +47,9 @@ protected:
     RecordingDesktop desktop;
     FakePorts ports;
     MemorySettings settings;
+    MemoryResources resources;
     std::shared_ptr<FakeDevice> com1 = std::make_shared<FakeDevice>();
-    Shell shell{Services{window, clock, desktop, ports, settings}};
+    Shell shell{Services{window, clock, desktop, ports, settings, resources}};
 };
 
 }  // namespace orlant::test

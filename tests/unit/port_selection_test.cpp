@@ -57,7 +57,8 @@ TEST(RememberedPort, EachStoredStateStartsTheRightPort) {
         case Corrupt: settings.openError = SysError::because("settings.ini:2: not a number"); break;
         case Unwritable: settings.createError = SysError(EACCES); break;
         }
-        Shell shell{Services{window, clock, desktop, ports, settings}};
+        test::MemoryResources resources;
+        Shell shell{Services{window, clock, desktop, ports, settings, resources}};
         window.attach(&shell);
         shell.start();
         window.pump();
