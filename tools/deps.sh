@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev googletest libbenchmark-dev
   fonts-liberation2 xvfb xauth x11-utils imagemagick
-  python3 librsvg2-bin rsync
+  python3 librsvg2-bin
 )
 missing=()
 for p in "${packages[@]}"; do

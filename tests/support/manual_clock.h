@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -26,12 +27,20 @@ public:
     // Runs after each pause, on the pausing thread.
     std::function<void(uint32_t)> onSleep;
     // Simulated time passes at once, unless the condition already holds.
-    bool waitFor(std::unique_lock<std::mutex>&, std::condition_variable&, uint32_t ms,
+    bool waitFor(std::unique_lock<std::mutex>& lock, std::condition_variable& wake, uint32_t ms,
                  const std::function<bool()>& done) override {
         if (done()) return true;
+        if (holdTime) {
+            // Time stands still: wait a little for real, so another thread
+            // can make `done()` hold.
+            wake.wait_for(lock, std::chrono::milliseconds(5), done);
+            return done();
+        }
         sleepMs(ms);
         return done();
     }
+    // While set, waits on a condition do not move the clock.
+    std::atomic<bool> holdTime{false};
     void advance(uint32_t ms) { now_ += ms; }
     std::vector<uint32_t> sleeps() {
         std::lock_guard<std::mutex> hold(lock_);
