@@ -4,6 +4,7 @@
 // What the program does is the shell's business.
 #include <QApplication>
 #include <QTimer>
+#include <memory>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -20,7 +21,9 @@
 #include "platform/qt/command_line.h"
 #include "platform/qt/qt_window.h"
 #include "platform/qt/signal_watch.h"
+#include "platform/qt/readout_window.h"
 #include "platform/resources.h"
+#include "sim/sim_serial.h"
 
 int main(int argc, char** argv) {
     using namespace orlant;
@@ -62,11 +65,29 @@ int main(int argc, char** argv) {
     // A settings file that cannot be read yields no device paths here; the
     // shell reports the file's problem when it reads the remembered port.
     SysError devicePathsError;
-    PosixPorts ports({}, settings.devicePaths(devicePathsError));
-    Shell shell(Services{window, systemClock(), desktop, ports, settings, linkedResources()});
+    std::unique_ptr<SerialPorts> ports;
+    std::shared_ptr<sim::SimulatedReadout> readout;
+    std::unique_ptr<qt::ReadoutWindow> readoutWindow;
+    if (options.simulate) {
+        sim::ReadoutSettings unit;
+        unit.autoActs.enabled = options.simulateAuto != 0;
+        unit.autoActs.speed = options.simulateAuto;
+        readout = std::make_shared<sim::SimulatedReadout>(systemClock(), options.simulateTimeScale,
+                                                          unit);
+        ports = std::make_unique<sim::SimSerialPorts>(readout);
+        readoutWindow = std::make_unique<qt::ReadoutWindow>(*readout);
+    } else {
+        ports = std::make_unique<PosixPorts>(options.ports, settings.devicePaths(devicePathsError));
+    }
+    Shell shell(Services{window, systemClock(), desktop, *ports, settings, linkedResources()});
     window.attach(&shell, [&shell] { shell.teardown(); });
     shell.start();
     window.show();
+    if (readoutWindow) {
+        // Beside the main window, as the unit stands beside the PC.
+        readoutWindow->move(window.frameGeometry().right() + 16, window.frameGeometry().top());
+        readoutWindow->show();
+    }
     if (!logFileProblem.empty()) {
         // Told once the window is up, so the program is seen to run on.
         QTimer::singleShot(0, &window, [&window, &logFileProblem] {

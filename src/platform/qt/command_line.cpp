@@ -1,6 +1,9 @@
 #include "platform/qt/command_line.h"
 
 #include <algorithm>
+#include <cstdlib>
+
+#include "platform/posix/posix_ports.h"
 
 namespace orlant {
 
@@ -29,6 +32,37 @@ const OptionRow kOptions[] = {
      [](CommandLine& o, const std::string& v) {
          if (v.empty()) return std::string("--log-file needs a file name");
          o.logFile = v;
+         return std::string();
+     }},
+    {"--port", "N=PATH", "open device PATH for COM port N (may be given for each port)",
+     [](CommandLine& o, const std::string& v) {
+         if (!parsePortOption(v, o.ports)) {
+             return std::string("--port needs N=PATH, for example 1=/dev/ttyUSB0");
+         }
+         return std::string();
+     }},
+    {"--simulate", nullptr, "attach a simulated readout to the COM ports (no hardware needed)",
+     [](CommandLine& o, const std::string&) {
+         o.simulate = true;
+         return std::string();
+     }},
+    {"--simulate-auto", "SPEED",
+     "with --simulate: the unit powers on into its menu and picks SPEED (115200 or 57600) by itself",
+     [](CommandLine& o, const std::string& v) {
+         if (v != "115200" && v != "57600") return std::string("--simulate-auto takes 115200 or 57600");
+         o.simulate = true;
+         o.simulateAuto = static_cast<uint32_t>(std::stoul(v));
+         return std::string();
+     }},
+    {"--simulate-time-scale", "F",
+     "with --simulate: run the unit and its line F times faster than real time",
+     [](CommandLine& o, const std::string& v) {
+         char* end = nullptr;
+         double f = std::strtod(v.c_str(), &end);
+         if (end == v.c_str() || *end != '\0' || !(f >= 0.01 && f <= 10000)) {
+             return std::string("--simulate-time-scale takes a number from 0.01 to 10000");
+         }
+         o.simulateTimeScale = f;
          return std::string();
      }},
 };

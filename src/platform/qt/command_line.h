@@ -6,6 +6,8 @@
 // being documented, or documented without being accepted.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +21,10 @@ struct CommandLine {
     bool help = false;
     bool version = false;
     std::optional<std::string> logFile;  // mirror of the event log
+    std::map<int, std::string> ports;    // COM number -> device, from --port N=PATH
+    bool simulate = false;               // a simulated readout on every COM port
+    uint32_t simulateAuto = 0;           // the simulated unit acts by itself at this speed
+    double simulateTimeScale = 1.0;      // how much faster than real time it runs
 };
 
 struct ParsedCommandLine {
