@@ -195,8 +195,13 @@ void QtWindow::paintNow() {
 
 void QtWindow::drawBar(Color color, const Rect& rect) {
     QRect old = barRect_;
-    barColor_ = fromColorRef(color);
-    barRect_ = QRect(rect.left, rect.top, rect.width(), rect.height());
+    QColor colour = fromColorRef(color);
+    QRect next(rect.left, rect.top, rect.width(), rect.height());
+    // The bar is asked for on every tick; what the screen already shows
+    // needs no new paint (an idle program should cost nothing).
+    if (colour == barColor_ && next == old) return;
+    barColor_ = colour;
+    barRect_ = next;
     update(old.united(barRect_));
 }
 
