@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::printf("%s\n", VersionText().c_str());
+        std::printf("%s\nfirmware images: %s\n", VersionText().c_str(), linkedImagesOrigin());
         return 0;
     }
 
