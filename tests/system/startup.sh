@@ -38,7 +38,8 @@ grep -q -- '--log-file PATH' "$out" || fail "--help does not name --log-file"
 "$program" --version >"$out" 2>"$err"
 code=$?
 [ "$code" -eq 0 ] || fail "--version exited $code"
-[ "$(cat "$out")" = "orlant-download 1.1.0" ] || fail "--version printed '$(cat "$out")'"
+[ "$(head -n 1 "$out")" = "orlant-download 1.1.0" ] || fail "--version printed '$(cat "$out")'"
+grep -q '^firmware images: .*bootloader.*software' "$out" || fail "--version does not say which images it carries"
 
 for wrong in --bogus -x stray --log-file --help=1; do
     "$program" $wrong >"$out" 2>"$err"
