@@ -43,7 +43,7 @@ int ReceivePump::run() {
                 // Our own port change or close ends the wait this way too;
                 // only a failure on the port still in use is the operator's news.
                 if (port_.handle() == device && !stopping()) {
-                    window_.beep();
+                    window_.send([this] { window_.beep(); });
                     lost = device;
                     window_.post(PostedMessage(MSG_PORT_LOST, 0, 0, device));
                 }

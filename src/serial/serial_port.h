@@ -6,9 +6,10 @@
 // port: the device object outlives its last user.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <utility>
 
 #include "platform/serial.h"
 
@@ -16,21 +17,33 @@ namespace orlant {
 
 class SerialPort {
 public:
-    std::shared_ptr<SerialDevice> handle() const { return handle_.load(); }
-    int number() const { return number_.load(); }
+    std::shared_ptr<SerialDevice> handle() const {
+        std::lock_guard<std::mutex> hold(lock_);
+        return handle_;
+    }
+    int number() const {
+        std::lock_guard<std::mutex> hold(lock_);
+        return number_;
+    }
     bool isOpen() const { return handle() != nullptr; }
 
     // Window thread only.
     void set(std::shared_ptr<SerialDevice> device, int number) {
+        std::lock_guard<std::mutex> hold(lock_);
         number_ = number;
-        handle_.store(std::move(device));
+        handle_ = std::move(device);
     }
     // Clears the handle at once and gives back what it held.
-    std::shared_ptr<SerialDevice> take() { return handle_.exchange(nullptr); }
+    std::shared_ptr<SerialDevice> take() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return std::exchange(handle_, nullptr);
+    }
 
 private:
-    std::atomic<std::shared_ptr<SerialDevice>> handle_;
-    std::atomic<int> number_{0};
+    // Held only to copy or swap the pointer, never across a call on the device.
+    mutable std::mutex lock_;
+    std::shared_ptr<SerialDevice> handle_;
+    int number_ = 0;
 };
 
 // Opens COM `n` and sets the line up: both queues purged (whatever the unit
