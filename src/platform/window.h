@@ -68,7 +68,7 @@ public:
     // Checks `id` and clears the other buttons of its group (1010-1013).
     virtual void checkRadio(int id) = 0;
     // A hint shown when the pointer rests on control `id`.
-    virtual void setToolTip(int /*id*/, const std::string& /*text*/) {}
+    virtual void setToolTip(int id, const std::string& text) = 0;
     virtual Rect clientRect() const = 0;
     // Moves nothing; gives control `id` a new size (the log-list rule).
     virtual void resizeControl(int id, int width, int height) = 0;

@@ -57,6 +57,7 @@ public:
     std::map<int, bool> enabled;
     std::map<int, bool> shown;
     int checkedRadio = 0;
+    std::map<int, std::string> toolTips;
     Rect client{0, 0, 454, 406};
     std::map<int, Rect> controls;  // rectangles of controls that exist
     Color barColor = Color::Black;
@@ -81,6 +82,7 @@ public:
     bool isEnabled(int id) const override;
     void setShown(int id, bool on) override;
     void checkRadio(int id) override;
+    void setToolTip(int id, const std::string& text) override { toolTips[id] = text; }
     Rect clientRect() const override { return client; }
     void resizeControl(int id, int width, int height) override;
     Rect controlRect(int id) const override;

@@ -37,6 +37,8 @@ TEST_F(ShellTest, StartsUpInOrder) {
                                                     "Device Com1 opened successfully."}));
     EXPECT_EQ(shell.state().guide.step, STEP_CONNECT_CABLE);
     EXPECT_EQ(shell.state().InitialClientWidth, window.client.width());
+    // Each port button tells which device it opens.
+    EXPECT_EQ(window.toolTips[ID_COM3], "/dev/fake3");
     // The port is set up before the receive thread may use it.
     EXPECT_EQ(com1->events(), (std::vector<std::string>{"purge", "configure 38400 8 parity 1 stop 0 flags 0",
                                                         "dtr rts"}));
