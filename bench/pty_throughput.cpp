@@ -8,6 +8,8 @@
 // measures the device's own overhead, which must stay far above that.
 //
 //   pty_throughput [MiB] [idle seconds]
+#include "pty_pair.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -34,22 +36,13 @@ namespace {
 constexpr size_t kPiece = 16384;
 constexpr int kRuns = 5;
 
-struct Pty {
-    int master = -1;
-    std::string slave;
-};
-
-Pty openPty() {
-    Pty pty;
-    pty.master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    char name[PATH_MAX] = {};
-    if (pty.master < 0 || grantpt(pty.master) != 0 || unlockpt(pty.master) != 0 ||
-        ptsname_r(pty.master, name, sizeof name) != 0) {
+Pty openPtyOrExit() {
+    auto pty = openPty();
+    if (!pty) {
         std::perror("pseudo-terminal");
         std::exit(1);
     }
-    pty.slave = name;
-    return pty;
+    return *pty;
 }
 
 // Reads `total` bytes from `fd`; false if the far end stopped first.
@@ -130,7 +123,7 @@ int main(int argc, char** argv) {
     const size_t mebibytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 8;
     const double idleSeconds = argc > 2 ? std::strtod(argv[2], nullptr) : 5.0;
 
-    Pty pty = openPty();
+    Pty pty = openPtyOrExit();
     PosixPorts ports({{1, pty.slave}});
     OpenResult opened = ports.open(1);
     if (!opened.device) {

@@ -20,6 +20,8 @@
 // window thread would be. Goal: at least 99.5 % of the line rate.
 //
 //   stream_efficiency [image KiB for the line runs] [MiB for the pty runs] [line runs]
+#include "pty_pair.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -164,27 +166,16 @@ LineRun lineRun(uint32_t baud, BenchResources& resources) {
     return run;
 }
 
-struct Pty {
-    int master = -1;
-    std::string slave;
-};
-
-Pty openPty() {
-    Pty pty;
-    pty.master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    char name[PATH_MAX] = {};
-    if (pty.master < 0 || grantpt(pty.master) != 0 || unlockpt(pty.master) != 0 ||
-        ptsname_r(pty.master, name, sizeof name) != 0) {
-        die("cannot make a pseudo-terminal");
-    }
-    pty.slave = name;
-    return pty;
+Pty openPtyOrExit() {
+    auto pty = openPty();
+    if (!pty) die("cannot make a pseudo-terminal");
+    return *pty;
 }
 
 // Seconds from command 1015 until the master side has read the whole image.
 double ptyRun(BenchResources& resources) {
     const size_t total = resources.software().size();
-    Pty pty = openPty();
+    Pty pty = openPtyOrExit();
     PosixPorts ports({{1, pty.slave}});
     Bench bench(ports, resources);
     AppState& state = bench.shell.state();

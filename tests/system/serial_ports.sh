@@ -15,12 +15,8 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=lib/sandbox.bash
 source "$here/lib/sandbox.bash"
 export QT_QPA_PLATFORM=offscreen
-
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+# shellcheck source=lib/checks.bash
+source "$here/lib/checks.bash"
 
 [ -x "$program" ] || { echo "FAIL: no program at $program" >&2; exit 1; }
 sandbox_start || exit 1
@@ -71,8 +67,4 @@ grep -q -- '--port' "$log" || fail "no advice naming --port: $(cat "$log")"
 kill -0 "$pid" 2>/dev/null || fail "the program did not stay up to show its message box"
 stop_program
 
-if [ "$failures" -ne 0 ]; then
-    echo "serial_ports: $failures failure(s)" >&2
-    exit 1
-fi
-echo "serial_ports: all passed"
+checks_done serial_ports

@@ -14,12 +14,8 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=lib/sandbox.bash
 source "$here/lib/sandbox.bash"
 export QT_QPA_PLATFORM=offscreen
-
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+# shellcheck source=lib/checks.bash
+source "$here/lib/checks.bash"
 
 [ -x "$program" ] || { echo "FAIL: no program at $program" >&2; exit 1; }
 sandbox_start || exit 1
@@ -89,8 +85,4 @@ for signal in TERM INT; do
     [ "$(wc -l <"$log")" -gt 1 ] || fail "SIG$signal: no event log line reached the log file"
 done
 
-if [ "$failures" -ne 0 ]; then
-    echo "startup: $failures failure(s)" >&2
-    exit 1
-fi
-echo "startup: all passed"
+checks_done startup
