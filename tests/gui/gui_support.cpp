@@ -1,5 +1,8 @@
 #include "gui_support.h"
 
+#include <atomic>
+#include <thread>
+
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QThread>
@@ -47,9 +50,16 @@ void PressKey(QWidget* window, int key) {
 QtShellFixture::QtShellFixture() { ports.devices[1] = com1; }
 
 QtShellFixture::~QtShellFixture() {
-    // Ends the program's threads the way the window's end does, if a test
-    // did not end it.
-    shell.teardown();
+    // Ends the program's threads if a test did not end the window. The
+    // window thread keeps serving their sends meanwhile, so a thread that
+    // is logging or beeping is never stuck waiting for it.
+    std::atomic<bool> done{false};
+    std::thread ending([&] {
+        shell.teardown();
+        done = true;
+    });
+    ProcessUntil([&] { return done.load(); });
+    ending.join();
     window.attach(nullptr, {});
 }
 
