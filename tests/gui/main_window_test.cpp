@@ -171,10 +171,13 @@ TEST_F(MainWindow, ServiceButtonsReachTheShell) {
     window.setServicePanelShown(true);
     auto click = [&](int id) { qobject_cast<QPushButton*>(window.control(id))->click(); };
 
+    auto* trace = qobject_cast<QPushButton*>(window.control(ID_RAW_TRACE));
     click(ID_RAW_TRACE);
     EXPECT_EQ(shell.state().RawTraceEnabled.load(), 1);
+    EXPECT_TRUE(trace->isChecked()) << "the button shows that tracing is on";
     click(ID_RAW_TRACE);
     EXPECT_EQ(shell.state().RawTraceEnabled.load(), 0);
+    EXPECT_FALSE(trace->isChecked());
 
     window.logAdd("one");
     window.logAdd("two");

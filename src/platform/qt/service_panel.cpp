@@ -32,7 +32,7 @@ constexpr int kBottomMarginDu = 6;
 const std::vector<ServiceButton>& ServiceButtons() {
     static const std::vector<ServiceButton> buttons = {
         {ID_CLEAR_LOG, "Clear log"},
-        {ID_RAW_TRACE, "Raw trace"},
+        {ID_RAW_TRACE, "Raw trace", true},
         {ID_SAVE_LOG, "Save log"},
         {ID_SAVE_SELECTED, "Save selected"},
         {ID_ERASE_FLASH, "Erase flash"},
@@ -62,6 +62,7 @@ ServicePanel::ServicePanel(QWidget* parent, const DialogUnits& units,
 
     for (const ServiceButton& row : ServiceButtons()) {
         auto* button = new QPushButton(QString::fromUtf8(row.caption), this);
+        button->setCheckable(row.toggles);
         int id = row.id;
         connect(button, &QPushButton::clicked, this, [command, id] { command(id); });
         controls_[id] = button;

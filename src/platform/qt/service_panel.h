@@ -23,6 +23,9 @@ namespace orlant::qt {
 struct ServiceButton {
     int id;
     const char* caption;
+    // A switch that stays pressed while on. The command is its only way to
+    // change, so the button and the program's flag go together.
+    bool toggles = false;
 };
 
 // One row per service command the panel offers, in the panel's order.
