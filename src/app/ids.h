@@ -46,6 +46,8 @@ constexpr uint32_t MSG_FRAME_RECEIVED = WM_USER + 1;
 constexpr uint32_t MSG_RAW_DONE = WM_USER + 2;
 // Clearing the event log is queued behind whatever is already waiting.
 constexpr uint32_t MSG_CLEAR_LOG = WM_USER + 3;
+// The receive thread found the open device gone; the payload is the device.
+constexpr uint32_t MSG_PORT_LOST = WM_USER + 4;
 
 constexpr const char* WindowTitle = "Orlant (v1.1.0) 2 Dodi Software Download Utility";
 

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "app/app_state.h"
+#include "app/ids.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "serial/serial_port.h"
@@ -23,9 +24,6 @@ namespace orlant {
 
 constexpr size_t RX_CHUNK_MAX = 511;
 constexpr uint32_t RX_IDLE_MS = 500;
-// Posted when the receive thread finds the open device gone; the payload is
-// the device.
-constexpr uint32_t MSG_PORT_LOST = 0x0400 + 4;
 
 // Takes the bytes of received frames (the packet link's receiver).
 class ByteReceiver {
